@@ -1,0 +1,8 @@
+#include "layout_presets.h"
+
+namespace runemill {
+
+// Not built yet.
+void ApplyLayoutPreset(LayoutCase) {}
+
+}  // namespace runemill

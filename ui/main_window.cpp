@@ -1,0 +1,2 @@
+// Placeholder until the window lands.
+#include "main_window.h"
