@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/screen.h"
+
 class QWidget;
 
 namespace runemill {
@@ -11,5 +13,7 @@ void CreateMainWindow();
 void DestroyMainWindow();
 // The window that owns every dialog; null before CreateMainWindow.
 QWidget* MainWindowWidget();
+// The widget of a field: a QLineEdit for a cell, a QPlainTextEdit for a pane.
+QWidget* FieldWidget(ControlId id);
 
 }  // namespace runemill
