@@ -191,10 +191,4 @@ ByteString ConvertText(std::string_view text, const SubstitutionTable& table) {
   return out;
 }
 
-void ApplyTable() {
-  static ByteString result;
-  ConvertTextInto(GetFieldText(kSourcePane), ProgramTable(), result);
-  SetFieldText(kResultPane, result);
-}
-
 }  // namespace runemill
