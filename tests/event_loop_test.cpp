@@ -8,8 +8,6 @@
 namespace runemill {
 namespace {
 
-using stand_in::CommandEvent;
-using stand_in::FieldEvent;
 
 class EventLoopTest : public ::testing::Test {
  protected:

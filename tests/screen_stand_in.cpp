@@ -22,28 +22,6 @@ void UserSetsText(ControlId id, std::string_view text) {
   s.events.push_back(FieldEvent(id, FieldEventKind::kTextChanged));
 }
 
-WindowEvent CommandEvent(Command command) {
-  WindowEvent e;
-  e.kind = EventKind::kCommand;
-  e.command = command;
-  return e;
-}
-
-WindowEvent FieldEvent(ControlId id, FieldEventKind kind) {
-  WindowEvent e;
-  e.kind = EventKind::kField;
-  e.control_id = id;
-  e.field_kind = kind;
-  return e;
-}
-
-WindowEvent DropEvent(std::string drop_list) {
-  WindowEvent e;
-  e.kind = EventKind::kDrop;
-  e.drop_list = std::move(drop_list);
-  return e;
-}
-
 WindowEvent CloseEvent() {
   WindowEvent e;
   e.kind = EventKind::kClose;

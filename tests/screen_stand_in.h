@@ -50,9 +50,6 @@ void Reset();
 // text-changed event, as a real field does.
 void UserSetsText(ControlId id, std::string_view text);
 
-WindowEvent CommandEvent(Command command);
-WindowEvent FieldEvent(ControlId id, FieldEventKind kind);
-WindowEvent DropEvent(std::string drop_list);
 WindowEvent CloseEvent();
 WindowEvent OtherEvent();
 

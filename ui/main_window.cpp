@@ -78,21 +78,6 @@ struct Menu {
 };
 constexpr Menu kMenus[] = {{"Файло", kFileMenu}, {"Правка", kEditMenu}, {"Текст", kTextMenu}};
 
-WindowEvent CommandEvent(Command command) {
-  WindowEvent event;
-  event.kind = EventKind::kCommand;
-  event.command = command;
-  return event;
-}
-
-WindowEvent FieldEvent(ControlId id, FieldEventKind kind) {
-  WindowEvent event;
-  event.kind = EventKind::kField;
-  event.control_id = id;
-  event.field_kind = kind;
-  return event;
-}
-
 // Only local files make a drop list; a drag of text or of web links is refused.
 // Paths go out in the file system's own encoding, as the import opens them.
 std::optional<std::string> DropListOf(const QMimeData* data) {

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/screen.h"
 
@@ -39,6 +40,28 @@ struct WindowEvent {
   ControlId control_id = -1;                   // kField
   FieldEventKind field_kind = FieldEventKind::kTextChanged;  // kField
 };
+
+inline WindowEvent CommandEvent(Command command) {
+  WindowEvent event;
+  event.kind = EventKind::kCommand;
+  event.command = command;
+  return event;
+}
+
+inline WindowEvent FieldEvent(ControlId id, FieldEventKind kind) {
+  WindowEvent event;
+  event.kind = EventKind::kField;
+  event.control_id = id;
+  event.field_kind = kind;
+  return event;
+}
+
+inline WindowEvent DropEvent(std::string drop_list) {
+  WindowEvent event;
+  event.kind = EventKind::kDrop;
+  event.drop_list = std::move(drop_list);
+  return event;
+}
 
 // Blocks until the window has an event for the loop.
 WindowEvent WaitForEvent();
