@@ -74,6 +74,13 @@ void ReadCharsetLines(std::string_view file_bytes, const CharsetLineSink& take) 
   }
 }
 
+SubstitutionTable TableFromCharsetText(std::string_view file_bytes, SubstitutionTable start) {
+  ReadCharsetLines(file_bytes, [&start](std::uint8_t index, std::string_view entry) {
+    start.SetEntry(index, entry);
+  });
+  return start;
+}
+
 std::string WithCharsetExtension(std::string path) {
   bool has_extension = path.size() >= kExtension.size();
   for (std::size_t k = 0; has_extension && k < kExtension.size(); ++k) {

@@ -32,6 +32,10 @@ using CharsetLineSink = std::function<void(std::uint8_t index, std::string_view 
 // ignored, stand for the line break itself.
 void ReadCharsetLines(std::string_view file_bytes, const CharsetLineSink& take);
 
+// What loading the file does to start: each line read sets its entry, in file
+// order, and entries that no line names keep what start held.
+SubstitutionTable TableFromCharsetText(std::string_view file_bytes, SubstitutionTable start);
+
 // The path with ".charset" appended, unless its last eight bytes already are
 // ".charset" in any mix of ASCII capitals and small letters.
 std::string WithCharsetExtension(std::string path);
