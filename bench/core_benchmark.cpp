@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_text.h"
 #include "core/number_reading.h"
 #include "core/substitution_table.h"
 #include "core/text_conversion.h"
@@ -19,34 +20,11 @@
 namespace runemill {
 namespace {
 
-// Russian text in Windows-1251 with Latin words, punctuation and CR LF line
-// breaks every 70 bytes or so.
-ByteString MixedText(std::size_t size) {
-  std::mt19937 random(1251);
-  ByteString text;
-  text.reserve(size + 80);
-  std::size_t line = 0;
-  while (text.size() < size) {
-    const unsigned kind = random() % 10;
-    const std::size_t word = 2 + random() % 9;
-    for (std::size_t k = 0; k < word; ++k) {
-      text.push_back(kind < 7 ? static_cast<char>(0xE0 + random() % 32)
-                              : static_cast<char>('a' + random() % 26));
-    }
-    line += word + 1;
-    if (line > 70) {
-      text += "\r\n";
-      line = 0;
-    } else {
-      text.push_back(random() % 8 == 0 ? ',' : ' ');
-    }
-  }
-  text.resize(size);
-  return text;
-}
+// 64 MiB, or 1 MiB for a smoke run that only shows that every benchmark runs.
+std::size_t g_text_size = std::size_t{64} << 20;
 
 const ByteString& Text64MiB() {
-  static const ByteString text = MixedText(std::size_t{64} << 20);
+  static const ByteString text = MixedText(g_text_size);
   return text;
 }
 
@@ -185,7 +163,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace runemill
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  // --smoke: a small text and the shortest runs, for the test command.
+  std::vector<char*> args(argv, argv + argc);
+  char smoke_time[] = "--benchmark_min_time=0.001";
+  for (char*& arg : args) {
+    if (std::strcmp(arg, "--smoke") == 0) {
+      runemill::g_text_size = std::size_t{1} << 20;
+      arg = smoke_time;
+    }
+  }
+  int arg_count = static_cast<int>(args.size());
+  benchmark::Initialize(&arg_count, args.data());
   runemill::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();

@@ -17,6 +17,7 @@
 #include <QTextDocument>
 #include <QUrl>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -132,6 +133,7 @@ class MainWindow : public QMainWindow {
   bool HasEvents() const { return !events_.empty(); }
   std::optional<WindowEvent> TakeEvent();
   bool TakeEscapePress() { return std::exchange(escape_pressed_, false); }
+  void SetPaneStrategy(PaneStrategy strategy);
 
  protected:
   bool event(QEvent* event) override;
@@ -146,10 +148,15 @@ class MainWindow : public QMainWindow {
   void TakeDrag(QDropEvent* drag);
   ControlId IdOf(const QObject* object) const { return ids_.value(object, -1); }
   QPlainTextEdit* Pane(ControlId id) const { return id == kSourcePane ? source_ : result_; }
+  PaneText& PaneTextOf(ControlId id) const {
+    return id == kSourcePane ? *source_text_ : *result_text_;
+  }
   void Queue(WindowEvent event) { events_.push_back(std::move(event)); }
 
   QPlainTextEdit* source_ = nullptr;
   QPlainTextEdit* result_ = nullptr;
+  std::unique_ptr<PaneText> source_text_;
+  std::unique_ptr<PaneText> result_text_;
   CellGrid* grid_ = nullptr;
   QHash<const QObject*, ControlId> ids_;
   std::deque<WindowEvent> events_;
@@ -170,6 +177,8 @@ MainWindow::MainWindow() {
   setCentralWidget(area);
   source_ = NewPane(area, kSourcePaneGeometry, kSourcePane);
   result_ = NewPane(area, kResultPaneGeometry, kResultPane);
+  source_text_ = std::make_unique<PaneText>(source_);
+  result_text_ = std::make_unique<PaneText>(result_);
   // Fields refuse drops, so every drag ends up here, where only files count.
   setAcceptDrops(true);
   BuildMenus();
@@ -252,13 +261,18 @@ void MainWindow::SetText(ControlId id, std::string_view text) {
     return;
   }
   writing_pane_ = true;
-  Pane(id)->setPlainText(PaneTextFromBytes(text));
+  PaneTextOf(id).Show(text);
   writing_pane_ = false;
+}
+
+void MainWindow::SetPaneStrategy(PaneStrategy strategy) {
+  source_text_->SetStrategy(strategy);
+  result_text_->SetStrategy(strategy);
 }
 
 ByteString MainWindow::Text(ControlId id) const {
   if (id < kCellCount) return BytesFromCellText(grid_->Cell(id)->text());
-  return BytesFromPaneText(Pane(id)->document()->toRawText());
+  return PaneTextOf(id).Bytes();
 }
 
 ControlId MainWindow::FocusedField() const {
@@ -410,5 +424,7 @@ bool TakeEscapePress() { return g_window->TakeEscapePress(); }
 ControlId FocusedControlId() { return g_window->FocusedField(); }
 
 void EditField(ControlId id, EditOperation operation) { g_window->Edit(id, operation); }
+
+void SetPaneStrategy(PaneStrategy strategy) { g_window->SetPaneStrategy(strategy); }
 
 }  // namespace runemill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/screen.h"
+#include "ui/field_text.h"
 
 class QWidget;
 
@@ -15,5 +16,8 @@ void DestroyMainWindow();
 QWidget* MainWindowWidget();
 // The widget of a field: a QLineEdit for a cell, a QPlainTextEdit for a pane.
 QWidget* FieldWidget(ControlId id);
+// How both panes are read and written; kIncremental unless a benchmark
+// measures the other beside it.
+void SetPaneStrategy(PaneStrategy strategy);
 
 }  // namespace runemill
