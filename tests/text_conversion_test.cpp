@@ -45,22 +45,39 @@ TEST(ConvertText, Cases) {
   }
 }
 
-// Random tables of one byte each, of 0 to 8 bytes and of 0 to 12 bytes (each
-// takes its own road through the conversion), against the plain definition.
+// Random tables against the plain definition, on both instruction sets. Each
+// kind of table takes its own road through the conversion: one byte each; at
+// most one, two, four or eight bytes (some empty); longer than eight. Texts
+// run from empty to past a few hundred 64-byte blocks, so that the block loops
+// and the exact tails after them are both exercised.
 TEST(ConvertText, MatchesTheNaiveDefinitionOnRandomInput) {
+  const struct {
+    int shortest;
+    int longest;
+  } kinds[] = {{1, 1}, {0, 1}, {0, 2}, {0, 4}, {3, 4}, {0, 8}, {0, 12}, {0, 0}};
   std::mt19937 random(20261211);
-  for (int round = 0; round < 200; ++round) {
-    SubstitutionTable table;
-    const int longest = round % 3 == 0 ? 1 : round % 3 == 1 ? 8 : 12;
-    for (int b = 0; b < 256; ++b) {
-      ByteString entry;
-      const int length = longest == 1 ? 1 : static_cast<int>(random() % (longest + 1));
-      for (int k = 0; k < length; ++k) entry.push_back(static_cast<char>(1 + random() % 255));
-      table.SetEntry(static_cast<std::uint8_t>(b), entry);
+  for (const InstructionSet instructions : {InstructionSet::kBest, InstructionSet::kPortable}) {
+    for (int round = 0; round < 240; ++round) {
+      const auto& kind = kinds[round % std::size(kinds)];
+      SubstitutionTable table;
+      for (int b = 0; b < 256; ++b) {
+        ByteString entry(kind.shortest + random() % (kind.longest - kind.shortest + 1), '\0');
+        for (char& c : entry) c = static_cast<char>(1 + random() % 255);
+        table.SetEntry(static_cast<std::uint8_t>(b), entry);
+      }
+      const std::size_t size = round % 16 == 0 ? 40000 + random() % 1000 : random() % 3000;
+      ByteString text(size, '\0');
+      for (char& c : text) c = static_cast<char>(1 + random() % 255);
+      const ByteString expected = NaiveConvert(text, table);
+      // Storage that runs on past the result, marked, shows a store past the end.
+      constexpr std::size_t kMarked = 600;
+      ByteString out(expected.size() + kMarked, '#');
+      ConvertTextInto(text, table, out, instructions);
+      const std::string_view beyond(out.data() + out.size() + 1, kMarked - 1);
+      const char* road = instructions == InstructionSet::kBest ? " best" : " portable";
+      ASSERT_EQ(out, expected) << "round " << round << road;
+      ASSERT_EQ(beyond.find_first_not_of('#'), std::string_view::npos) << "round " << round << road;
     }
-    ByteString text(random() % 3000, '\0');
-    for (char& c : text) c = static_cast<char>(1 + random() % 255);
-    ASSERT_EQ(ConvertText(text, table), NaiveConvert(text, table)) << "round " << round;
   }
 }
 
