@@ -71,6 +71,10 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   // and an uncommitted QSaveFile removes its temporary file when it goes.
   const auto size = static_cast<qint64>(bytes.size());
   if (file.write(bytes.data(), size) != size || !file.flush()) return false;
+  // commit() ignores a failed sync too, yet a file system may report a lost
+  // write only there; renamed anyway, the new file could take the old one's
+  // place without its bytes. EINVAL only says that the file cannot be synced.
+  if (::fdatasync(file.handle()) != 0 && errno != EINVAL) return false;
   return file.commit();
 }
 
