@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace runemill {
@@ -16,44 +16,53 @@ namespace {
 // letter, so Ц is always "cz", the form the standard uses except before e, i,
 // y and j; capitals are given as at the start of a word ("Zh").
 struct Letter {
-  std::string_view cyrillic;  // UTF-8
-  std::string_view latin;
+  std::string_view capital;  // UTF-8
+  std::string_view small;    // UTF-8
+  std::string_view latin;    // as for the capital; the small letter takes it in small letters
 };
 
 constexpr Letter kSharedLetters[] = {
-    {"А", "A"},   {"а", "a"},   {"Б", "B"},  {"б", "b"},  {"В", "V"},   {"в", "v"},
-    {"Г", "G"},   {"г", "g"},   {"Д", "D"},  {"д", "d"},  {"Е", "E"},   {"е", "e"},
-    {"Ж", "Zh"},  {"ж", "zh"},  {"З", "Z"},  {"з", "z"},  {"Й", "J"},   {"й", "j"},
-    {"К", "K"},   {"к", "k"},   {"Л", "L"},  {"л", "l"},  {"М", "M"},   {"м", "m"},
-    {"Н", "N"},   {"н", "n"},   {"О", "O"},  {"о", "o"},  {"П", "P"},   {"п", "p"},
-    {"Р", "R"},   {"р", "r"},   {"С", "S"},  {"с", "s"},  {"Т", "T"},   {"т", "t"},
-    {"У", "U"},   {"у", "u"},   {"Ф", "F"},  {"ф", "f"},  {"Х", "X"},   {"х", "x"},
-    {"Ц", "Cz"},  {"ц", "cz"},  {"Ч", "Ch"}, {"ч", "ch"}, {"Ш", "Sh"},  {"ш", "sh"},
-    {"Щ", "Shh"}, {"щ", "shh"}, {"Ь", "`"},  {"ь", "`"},  {"Ю", "Yu"},  {"ю", "yu"},
-    {"Я", "Ya"},  {"я", "ya"},
+    {"А", "а", "A"}, {"Б", "б", "B"},  {"В", "в", "V"},  {"Г", "г", "G"},  {"Д", "д", "D"},
+    {"Е", "е", "E"}, {"Ж", "ж", "Zh"}, {"З", "з", "Z"},  {"Й", "й", "J"},  {"К", "к", "K"},
+    {"Л", "л", "L"}, {"М", "м", "M"},  {"Н", "н", "N"},  {"О", "о", "O"},  {"П", "п", "P"},
+    {"Р", "р", "R"}, {"С", "с", "S"},  {"Т", "т", "T"},  {"У", "у", "U"},  {"Ф", "ф", "F"},
+    {"Х", "х", "X"}, {"Ц", "ц", "Cz"}, {"Ч", "ч", "Ch"}, {"Ш", "ш", "Sh"}, {"Щ", "щ", "Shh"},
+    {"Ь", "ь", "`"}, {"Ю", "ю", "Yu"}, {"Я", "я", "Ya"},
 };
 
 constexpr Letter kRussianLetters[] = {
-    {"Ё", "Yo"}, {"ё", "yo"}, {"И", "I"},  {"и", "i"},  {"Ъ", "``"},
-    {"ъ", "``"}, {"Ы", "Y`"}, {"ы", "y`"}, {"Э", "E`"}, {"э", "e`"},
+    {"Ё", "ё", "Yo"}, {"И", "и", "I"}, {"Ъ", "ъ", "``"}, {"Ы", "ы", "Y`"}, {"Э", "э", "E`"},
 };
 
+// The apostrophe has no small form; it is listed as both.
 constexpr Letter kUkrainianLetters[] = {
-    {"Ґ", "G`"}, {"ґ", "g`"}, {"Є", "Ye"}, {"є", "ye"}, {"И", "Y`"}, {"и", "y`"},
-    {"І", "I"},  {"і", "i"},  {"Ї", "Yi"}, {"ї", "yi"}, {"’", "'"},
+    {"Ґ", "ґ", "G`"}, {"Є", "є", "Ye"}, {"И", "и", "Y`"},
+    {"І", "і", "I"},  {"Ї", "ї", "Yi"}, {"’", "’", "'"},
 };
 
 constexpr std::string_view kZeroEntry = "{0}";
 
+std::uint8_t Windows1251Byte(std::string_view utf8) {
+  const std::optional<std::string> byte = Iconv(utf8, "UTF-8", kWindows1251.iconv_name);
+  if (!byte || byte->size() != 1) {
+    std::fprintf(stderr, "runemill: Windows-1251 has no single byte for a letter\n");
+    std::abort();
+  }
+  return static_cast<std::uint8_t>((*byte)[0]);
+}
+
+std::string AsciiSmall(std::string_view text) {
+  std::string small(text);
+  for (char& c : small) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return small;
+}
+
 void SetLetters(SubstitutionTable& table, const auto& letters) {
   for (const Letter& letter : letters) {
-    const std::optional<std::string> byte =
-        Iconv(letter.cyrillic, "UTF-8", kWindows1251.iconv_name);
-    if (!byte || byte->size() != 1) {
-      std::fprintf(stderr, "runemill: Windows-1251 has no single byte for a letter\n");
-      std::abort();
-    }
-    table.SetEntry(static_cast<std::uint8_t>((*byte)[0]), letter.latin);
+    table.SetEntry(Windows1251Byte(letter.small), AsciiSmall(letter.latin));
+    table.SetEntry(Windows1251Byte(letter.capital), letter.latin);
   }
 }
 

@@ -130,13 +130,13 @@ TEST(CharsetLibrary, AByteWithoutCounterpartBecomesAQuestionMark) {
     std::string_view utf8;
     std::string_view expected_utf8;
   } cases[] = {
-      {"koi8-r", "cp1251", "а─б", "а?б"},         // box drawing
-      {"cp866", "cp1251", "x░y", "x?y"},          // shade block
-      {"mac-cyrillic", "cp1251", "1≠2", "1?2"},   // not equal
-      {"cp1251", "koi8-r", "«ё»", "?ё?"},         // guillemets
-      {"cp1251", "koi8-r", "ґі", "??"},           // Ukrainian letters
-      {"cp1251", "iso-8859-5", "‰Ґ", "??"},       // per mille, Ghe with upturn
-      {"cp1251", "cp866", "Ђђ", "??"},            // Serbian Dje
+      {"koi8-r", "cp1251", "а─б", "а?б"},        // box drawing
+      {"cp866", "cp1251", "x░y", "x?y"},         // shade block
+      {"mac-cyrillic", "cp1251", "1≠2", "1?2"},  // not equal
+      {"cp1251", "koi8-r", "«ё»", "?ё?"},        // guillemets
+      {"cp1251", "koi8-r", "ґі", "??"},          // Ukrainian letters
+      {"cp1251", "iso-8859-5", "‰Ґ", "??"},      // per mille, Ghe with upturn
+      {"cp1251", "cp866", "Ђђ", "??"},           // Serbian Dje
   };
   for (const auto& c : cases) {
     const Encoding from = {c.from, IconvName(c.from)};
