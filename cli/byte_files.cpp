@@ -95,8 +95,16 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
                                          std::string& error) {
   std::optional<std::vector<InputFile>> inputs = OpenInputs({path}, error);
   if (!inputs) return std::nullopt;
+  // Read in steps, so that the limit costs nothing for the small files that
+  // tables are.
+  constexpr std::size_t kStep = std::size_t{64} << 10;
   std::string bytes;
-  const bool read = ReadPiece(inputs->front(), bytes, max_size + 1, error);
+  std::string piece;
+  bool read = true;
+  do {
+    read = ReadPiece(inputs->front(), piece, kStep, error);
+    bytes += piece;
+  } while (read && !piece.empty() && bytes.size() <= max_size);
   CloseInputs(*inputs);
   if (!read) return std::nullopt;
   if (bytes.size() > max_size) {
@@ -139,7 +147,9 @@ std::unique_ptr<Output> Output::Open(const std::string& path, std::string& error
   }
   output->save_file_ =
       std::make_unique<QSaveFile>(QFile::decodeName(QByteArray::fromStdString(path)));
-  if (!output->save_file_->open(QIODevice::WriteOnly)) {
+  // Unbuffered: the pieces are large already, and a second copy through
+  // Qt's buffer would cost more than the conversion.
+  if (!output->save_file_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     error = path + ": " + output->save_file_->errorString().toStdString();
     return nullptr;
   }
