@@ -128,7 +128,8 @@ void BM_ReadCharsetLines(benchmark::State& state) {
   const ByteString file = WriteCharsetText(ShortEntriesTable());
   for (auto _ : state) {
     std::size_t total = 0;
-    ReadCharsetLines(file, [&total](std::uint8_t, std::string_view entry) { total += entry.size(); });
+    ReadCharsetLines(file,
+                     [&total](std::uint8_t, std::string_view entry) { total += entry.size(); });
     benchmark::DoNotOptimize(total);
   }
   SetBytes(state, file.size());

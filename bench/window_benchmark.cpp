@@ -180,9 +180,9 @@ void PrintRows(const std::vector<Row>& rows, bool smoke) {
                     row.whole_text.low, row.whole_text.high);
     }
     std::printf("%-52s %22s %22s %7.0f %s\n", row.name.c_str(), incremental, whole, row.target_ms,
-                smoke                                      ? "(smoke)"
+                smoke                                     ? "(smoke)"
                 : row.incremental.median <= row.target_ms ? "met"
-                                                           : "MISSED");
+                                                          : "MISSED");
   }
 }
 
@@ -208,7 +208,8 @@ void MeasureStrokes(const Sizes& sizes, std::vector<Row>& rows) {
       OpenWindow();
       SetPaneStrategy(strategy);
       FillSource(MixedText(c.size));
-      const Figures figures = Summarize(c.cell ? CellStrokes(sizes.strokes) : SourceStrokes(sizes.strokes));
+      const Figures figures =
+          Summarize(c.cell ? CellStrokes(sizes.strokes) : SourceStrokes(sizes.strokes));
       Check(PanesAgree(), c.name);
       (strategy == PaneStrategy::kIncremental ? row.incremental : row.whole_text) = figures;
       DestroyMainWindow();
@@ -224,7 +225,8 @@ void MeasureDrop(const Sizes& sizes, std::vector<Row>& rows) {
   QFile file(path);
   const ByteString text = MixedText(sizes.large_source);
   if (!file.open(QIODevice::WriteOnly) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+      file.write(text.data(), static_cast<qint64>(text.size())) !=
+          static_cast<qint64>(text.size())) {
     std::fputs("cannot write the file to drop\n", stderr);
     ++g_failures;
     return;

@@ -99,8 +99,7 @@ RUNEMILL_VBMI inline __m512i LookUp64(const VbmiTable& t, __m512i x) {
   return LookUp64(t, x, _mm512_movepi8_mask(x));
 }
 
-RUNEMILL_VBMI void LookUpVbmi(Bytes in, std::size_t n, const std::uint8_t* map,
-                              std::uint8_t* out) {
+RUNEMILL_VBMI void LookUpVbmi(Bytes in, std::size_t n, const std::uint8_t* map, std::uint8_t* out) {
   const VbmiTable t = LoadVbmiTable(map);
   std::size_t i = 0;
   for (; i + 64 <= n; i += 64) {
@@ -214,14 +213,14 @@ RUNEMILL_VBMI2 std::pair<std::size_t, std::size_t> SpreadVbmi2(Bytes in, std::si
 }
 
 bool HasVbmi() {
-  static const bool has = __builtin_cpu_supports("avx512vbmi") &&
-                          __builtin_cpu_supports("avx512bw");
+  static const bool has =
+      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
   return has;
 }
 
 bool HasVbmi2() {
-  static const bool has = HasVbmi() && __builtin_cpu_supports("avx512vbmi2") &&
-                          __builtin_cpu_supports("popcnt");
+  static const bool has =
+      HasVbmi() && __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("popcnt");
   return has;
 }
 #else
@@ -244,7 +243,8 @@ void ConvertThroughSlots(Bytes in, std::size_t n, const PreparedTable& p, Instru
   auto* dst = reinterpret_cast<std::uint8_t*>(out.data());
   std::size_t i = 0;
   std::size_t o = 0;
-  if (set == InstructionSet::kBest && HasVbmi2()) std::tie(i, o) = SpreadVbmi2(in, n, p, dst, total);
+  if (set == InstructionSet::kBest && HasVbmi2())
+    std::tie(i, o) = SpreadVbmi2(in, n, p, dst, total);
   const std::uint64_t* slot = p.slot.data();
   // Eight bytes at a time, their output offsets computed side by side, so that
   // only one addition per eight bytes waits for the one before.
@@ -268,8 +268,7 @@ void ConvertThroughSlots(Bytes in, std::size_t n, const PreparedTable& p, Instru
   }
 }
 
-void ConvertEntryByEntry(Bytes in, std::size_t n, const SubstitutionTable& table,
-                         ByteString& out) {
+void ConvertEntryByEntry(Bytes in, std::size_t n, const SubstitutionTable& table, ByteString& out) {
   std::size_t total = 0;
   for (std::size_t i = 0; i < n; ++i) total += table.GetEntry(in[i]).size();
   out.resize(total);

@@ -121,7 +121,10 @@ void FieldTextTest::ShowingANewTextLeavesExactlyIt_data() {
   QTest::addColumn<QByteArray>("before");
   QTest::addColumn<QByteArray>("after");
   QTest::newRow("change at the start") << QByteArray("abc\r\ndef") << QByteArray("Xbc\r\ndef");
-  QTest::newRow("change in the middle") << QByteArray("abc\r\ndef") << QByteArray("abc\r\nd\xC9" "f");
+  QTest::newRow("change in the middle") << QByteArray("abc\r\ndef")
+                                        << QByteArray(
+                                               "abc\r\nd\xC9"
+                                               "f");
   QTest::newRow("change at the end") << QByteArray("abc\r\ndef") << QByteArray("abc\r\ndeF");
   QTest::newRow("growth") << QByteArray("ab\r\ncd") << QByteArray("ab\r\nxxx\r\nyy\r\ncd");
   QTest::newRow("shrink") << QByteArray("ab\r\nxxx\r\nyy\r\ncd") << QByteArray("ab\r\ncd");
@@ -138,7 +141,8 @@ void FieldTextTest::ShowingANewTextLeavesExactlyIt_data() {
   QTest::newRow("byte between CR and LF goes") << QByteArray("a\rx\nb") << QByteArray("a\r\nb");
   QTest::newRow("pairs shift by one") << QByteArray("\r\n\r\n\r\n") << QByteArray("\n\r\n\r\n\r");
   QTest::newRow("CR CR LF LF") << QByteArray("\r\r\n\n") << QByteArray("\r\n\r\n");
-  QTest::newRow("every line changes") << QByteArray("ab\r\nab\r\nab") << QByteArray("xb\r\nxb\r\nxb");
+  QTest::newRow("every line changes")
+      << QByteArray("ab\r\nab\r\nab") << QByteArray("xb\r\nxb\r\nxb");
   QTest::newRow("no-break space and stand-ins as bytes")
       << QByteArray("a\xA0\r") << QByteArray("a\xA0\xA0\r");
 }
@@ -164,19 +168,22 @@ void FieldTextTest::UserEditsAreReadAndThenOverwritten_data() {
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QByteArray>("next");
   QTest::newRow("typing a letter") << QByteArray("abc") << 1 << 1 << u"x"_s << QByteArray("abc");
-  QTest::newRow("typing a line break") << QByteArray("abc") << 1 << 1 << u"\n"_s << QByteArray("abcd");
-  QTest::newRow("deleting a line break") << QByteArray("a\r\nb") << 1 << 2 << QString() << QByteArray("a\r\nc");
+  QTest::newRow("typing a line break")
+      << QByteArray("abc") << 1 << 1 << u"\n"_s << QByteArray("abcd");
+  QTest::newRow("deleting a line break")
+      << QByteArray("a\r\nb") << 1 << 2 << QString() << QByteArray("a\r\nc");
   QTest::newRow("stand-ins typed side by side")
       << QByteArray("ab") << 1 << 1 << u"\u240D\u240A"_s << QByteArray("ab");
   QTest::newRow("deleting what stood between lone CR and LF")
       << QByteArray("a\rx\nb") << 2 << 3 << QString() << QByteArray("a\r\nb");
-  QTest::newRow("a character outside the code page") << QByteArray("abc") << 1 << 2 << u"\u4E2D"_s
-                                                      << QByteArray("a?c");
-  QTest::newRow("a surrogate pair") << QByteArray("a\r\nb") << 3 << 3 << u"\U0001F600"_s
-                                    << QByteArray("a\r\nb?");
-  QTest::newRow("a line separator") << QByteArray("ab") << 1 << 1 << u"\u2028"_s << QByteArray("ab");
-  QTest::newRow("replacing everything") << QByteArray("ab\r\ncd") << 0 << 5 << u"zz"_s
-                                        << QByteArray("ab\r\ncd");
+  QTest::newRow("a character outside the code page")
+      << QByteArray("abc") << 1 << 2 << u"\u4E2D"_s << QByteArray("a?c");
+  QTest::newRow("a surrogate pair")
+      << QByteArray("a\r\nb") << 3 << 3 << u"\U0001F600"_s << QByteArray("a\r\nb?");
+  QTest::newRow("a line separator")
+      << QByteArray("ab") << 1 << 1 << u"\u2028"_s << QByteArray("ab");
+  QTest::newRow("replacing everything")
+      << QByteArray("ab\r\ncd") << 0 << 5 << u"zz"_s << QByteArray("ab\r\ncd");
 }
 
 void FieldTextTest::UserEditsAreReadAndThenOverwritten() {
@@ -234,7 +241,8 @@ void FieldTextTest::RandomEditsAndWritesStayExact() {
         const int from = static_cast<int>(random() % (chars + 1));
         const int to = std::min(chars, from + static_cast<int>(random() % 4));
         QString typed;
-        for (unsigned k = random() % 4; k > 0; --k) typed.append(typed_alphabet[random() % typed_alphabet.size()]);
+        for (unsigned k = random() % 4; k > 0; --k)
+          typed.append(typed_alphabet[random() % typed_alphabet.size()]);
         UserEdit(pane, from, to, typed);
         QCOMPARE(Bytes(text.Bytes()), ReadBack(pane));
         current = text.Bytes();
@@ -284,7 +292,8 @@ void FieldTextTest::WindowWritesRangesWithoutEventsAndConvertsExactly() {
   UserEdit(*result, 0, 3, u"typed"_s);
   UserEdit(*source, 0, 0, u"a"_s);
   RunPendingTurns();
-  const ByteString expected = ConvertText(BytesFromPaneText(source->document()->toRawText()), ProgramTable());
+  const ByteString expected =
+      ConvertText(BytesFromPaneText(source->document()->toRawText()), ProgramTable());
   QCOMPARE(Bytes(GetFieldText(kResultPane)), Bytes(expected));
   QCOMPARE(result->document()->toRawText(), ShownAs(Bytes(expected)));
   DestroyMainWindow();

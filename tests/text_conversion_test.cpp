@@ -11,7 +11,8 @@ namespace {
 
 SubstitutionTable IdentityTable() {
   SubstitutionTable table;
-  for (int b = 1; b < 256; ++b) table.SetEntry(static_cast<std::uint8_t>(b), ByteString(1, static_cast<char>(b)));
+  for (int b = 1; b < 256; ++b)
+    table.SetEntry(static_cast<std::uint8_t>(b), ByteString(1, static_cast<char>(b)));
   table.SetEntry(0, "{0}");
   return table;
 }

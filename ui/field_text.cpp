@@ -61,11 +61,12 @@ std::size_t CommonSuffixLength(std::string_view a, std::string_view b) {
   const char* a_end = a.data() + a.size();
   const char* b_end = b.data() + b.size();
   std::size_t i = 0;
-  while (i + kCompareBlock <= n && std::memcmp(a_end - i - kCompareBlock, b_end - i - kCompareBlock,
-                                               kCompareBlock) == 0) {
+  while (i + kCompareBlock <= n &&
+         std::memcmp(a_end - i - kCompareBlock, b_end - i - kCompareBlock, kCompareBlock) == 0) {
     i += kCompareBlock;
   }
-  while (i < n && a_end[-1 - static_cast<std::ptrdiff_t>(i)] == b_end[-1 - static_cast<std::ptrdiff_t>(i)]) {
+  while (i < n &&
+         a_end[-1 - static_cast<std::ptrdiff_t>(i)] == b_end[-1 - static_cast<std::ptrdiff_t>(i)]) {
     ++i;
   }
   return i;
@@ -138,9 +139,10 @@ QString CellToolTip(int byte) {
 }
 
 PaneText::PaneText(QPlainTextEdit* pane) : pane_(pane), document_(pane->document()) {
-  connection_ = QObject::connect(
-      document_, &QTextDocument::contentsChange,
-      [this](int position, int /*chars_removed*/, int chars_added) { TakeChange(position, chars_added); });
+  connection_ = QObject::connect(document_, &QTextDocument::contentsChange,
+                                 [this](int position, int /*chars_removed*/, int chars_added) {
+                                   TakeChange(position, chars_added);
+                                 });
 }
 
 PaneText::~PaneText() { QObject::disconnect(connection_); }
@@ -174,7 +176,8 @@ void PaneText::TakeChange(int position, int chars_added) {
     return;
   }
   const auto byte_offset = [this](int p) {
-    return static_cast<std::size_t>(p) + static_cast<std::size_t>(document_->findBlock(p).blockNumber());
+    return static_cast<std::size_t>(p) +
+           static_cast<std::size_t>(document_->findBlock(p).blockNumber());
   };
   const std::size_t begin = byte_offset(position);
   const std::size_t tail = byte_offset(char_count) - byte_offset(end);
@@ -206,8 +209,9 @@ void PaneText::ReadWhole() {
   const QString raw = document_->toRawText();
   bytes_ = BytesFromPaneText(raw);
   offsets_exact_ = strategy_ == PaneStrategy::kIncremental &&
-                   std::none_of(raw.begin(), raw.end(),
-                                [](QChar unit) { return IsSurrogateOrLineSeparator(unit.unicode()); });
+                   std::none_of(raw.begin(), raw.end(), [](QChar unit) {
+                     return IsSurrogateOrLineSeparator(unit.unicode());
+                   });
   // Whether the document is canonical is not worth finding out here: the next
   // write replaces it whole and makes it so.
   canonical_ = false;
