@@ -17,6 +17,9 @@ class ChunkedConversion {
  public:
   // line_length 0 cuts nothing.
   ChunkedConversion(const SubstitutionTable& table, std::size_t line_length);
+  // The table is kept by reference: a temporary one would be gone before the
+  // first piece.
+  ChunkedConversion(SubstitutionTable&& table, std::size_t line_length) = delete;
 
   // The output for the next piece; valid until the next call.
   std::string_view Convert(std::string_view piece);

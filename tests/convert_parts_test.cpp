@@ -66,7 +66,8 @@ TEST(ChunkedConversion, PiecesGiveWhatTheWholeGives) {
 }
 
 TEST(ChunkedConversion, EmptyStreamGivesNothing) {
-  ChunkedConversion conversion(MixedTable(), 3);
+  const SubstitutionTable table = MixedTable();
+  ChunkedConversion conversion(table, 3);
   EXPECT_EQ(conversion.Convert(""), "");
   EXPECT_EQ(conversion.Finish(), "");
 }
