@@ -54,7 +54,7 @@ void CountPairs(std::string_view text, PairCounts& counts) {
 }
 
 double PairScore(std::string_view text, const PairCounts& counts) {
-  if (text.size() < 2) return 0;
+  if (text.empty()) return 0;
   // Log-probabilities once per call: 85 × 85 logarithms cost less than the
   // samples they score.
   std::array<double, kSymbolCount * kSymbolCount> log_probability{};
@@ -68,13 +68,15 @@ double PairScore(std::string_view text, const PairCounts& counts) {
     }
   }
   double sum = 0;
-  int previous = SymbolOf(static_cast<std::uint8_t>(text[0]));
-  for (std::size_t i = 1; i < text.size(); ++i) {
+  // The first byte is scored as if it followed a blank, so that it counts
+  // like the others: a mistaken decoding often differs in a capital there.
+  int previous = kBlank;
+  for (std::size_t i = 0; i < text.size(); ++i) {
     const int current = SymbolOf(static_cast<std::uint8_t>(text[i]));
     sum += log_probability[static_cast<std::size_t>(previous * kSymbolCount + current)];
     previous = current;
   }
-  return sum / static_cast<double>(text.size() - 1);
+  return sum / static_cast<double>(text.size());
 }
 
 }  // namespace runemill

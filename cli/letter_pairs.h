@@ -18,8 +18,8 @@ using PairCounts = std::array<std::uint32_t, kSymbolCount * kSymbolCount>;
 void CountPairs(std::string_view cp1251_text, PairCounts& counts);
 
 // Mean natural logarithm of the probability of each symbol after the one
-// before it, under counts; higher looks more like the text counted. 0 for a
-// text shorter than two bytes.
+// before it, under counts, the first taken to follow a blank; higher looks
+// more like the text counted. 0 for the empty text.
 double PairScore(std::string_view cp1251_text, const PairCounts& counts);
 
 }  // namespace runemill

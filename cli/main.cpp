@@ -63,12 +63,13 @@ written in place.
 through every *-to-cp1251.charset table of the table folder and through no
 table at all ("cp1251": the text is already right), and prints the three best
 outputs: rank, score, the encodings that give that output, and the output's
-first line in UTF-8. The score is the mean natural logarithm of the probability
-of each character class after the one before it, under letter-pair counts of
-Russian prose; higher is more Russian-like. Under 12 bytes of 128 or more the
-text is too short to tell, and a line says so before the list. The table
-folder is --tables DIR, or else share/runemill/charsets beside the folder of
-the executable, or else the one of the installation.
+first line in UTF-8. The score is the mean natural logarithm of the
+probability of each character class after the one before it (a blank before
+the first), under letter-pair counts of Russian prose; higher is more
+Russian-like. Under 12 bytes of 128 or more the text is too short to tell,
+and a line says so before the list. The table folder is --tables DIR, or else
+share/runemill/charsets beside the folder of the executable, or else the one
+of the installation.
 
 --invert prints the inverse of TABLE as a .charset text: entry b of the
 inverse is the byte whose entry is b. It needs entries 1..255 that are single
@@ -331,14 +332,17 @@ int Run(int argc, char** argv) {
                std::string(kProgram));
   Options options;
   app.set_version_flag("--version", std::string(kProgram) + " " RUNEMILL_VERSION);
-  auto* table = app.add_option("-t,--table", options.table, "convert through TABLE.charset");
+  auto* table = app.add_option("-t,--table", options.table, "convert through TABLE.charset")
+                    ->type_name("TABLE");
   auto* guess = app.add_flag("--guess", options.guess,
                              "rank the shipped tables by how Russian the text looks");
-  auto* invert = app.add_option("--invert", options.invert, "print the inverse of TABLE.charset");
+  auto* invert = app.add_option("--invert", options.invert, "print the inverse of TABLE.charset")
+                     ->type_name("TABLE");
   table->excludes(guess)->excludes(invert);
   guess->excludes(invert);
   auto* output = app.add_option("-o,--output", options.output,
-                                "write OUT, atomically, instead of standard output");
+                                "write OUT, atomically, instead of standard output")
+                     ->type_name("OUT");
   output->excludes(guess);
   app.add_flag("--to-utf8", options.to_utf8, "write the result as UTF-8, not Windows-1251")
       ->needs(table);
@@ -348,7 +352,8 @@ int Run(int argc, char** argv) {
   app.add_option("--tables", options.tables_dir, "folder of the tables for --guess")
       ->type_name("DIR")
       ->needs(guess);
-  app.add_option("FILE", options.files, "input files; standard input when none, or for \"-\"");
+  app.add_option("FILE", options.files, "input files; standard input when none, or for \"-\"")
+      ->type_name("");
   app.footer(kFooter);
   try {
     app.parse(argc, argv);
