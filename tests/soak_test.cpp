@@ -66,7 +66,7 @@ std::string Printable(const std::string& bytes, std::size_t limit = 60) {
     if (c >= 32 && c < 127 && c != '\\') {
       out.push_back(static_cast<char>(c));
     } else {
-      char hex[8];
+      char hex[16];
       std::snprintf(hex, sizeof hex, "\\x%02X", c);
       out += hex;
     }
@@ -90,7 +90,7 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
 std::string CharsetFileOf(const SubstitutionTable& table) {
   std::string file;
   for (int i = 0; i < kCellCount; ++i) {
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%03d=", i);
     const ByteString& entry = table.GetEntry(static_cast<std::uint8_t>(i));
     file += number;
@@ -827,13 +827,13 @@ int Soak::Run() {
         Select();
       } else if (pick <= 68) {
         UseClipboardCommand();
-      } else if (pick <= 76) {
+      } else if (pick <= 77) {
         Preset();
-      } else if (pick <= 81) {
+      } else if (pick <= 82) {
         Split();
       } else if (pick <= 84) {
         Save();
-      } else if (pick <= 87) {
+      } else if (pick <= 86) {
         Load();
       } else {
         Drop();
