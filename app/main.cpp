@@ -27,6 +27,8 @@ int main(int argc, char* argv[]) {
   const QtMessageHandler default_handler = qInstallMessageHandler(ReportMissingDisplay);
   QApplication application(toolkit_argc, argv);
   qInstallMessageHandler(default_handler);
+  // Lets a Wayland desktop match the window to the installed desktop entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.runemill.Runemill"));
 
   runemill::ProgramTable();
   runemill::CreateMainWindow();
