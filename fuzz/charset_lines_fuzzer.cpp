@@ -64,12 +64,12 @@ void CheckReaderOnAnyBytes(std::string_view file) {
     read.emplace_back(index, std::string(entry));
   });
   const Lines expected = PlainReading(file);
-  RUNEMILL_FUZZ_CHECK(read.size() == expected.size(), "%zu lines read, expected %zu",
-                      read.size(), expected.size());
+  RUNEMILL_FUZZ_CHECK(read.size() == expected.size(), "%zu lines read, expected %zu", read.size(),
+                      expected.size());
   for (std::size_t k = 0; k < read.size(); ++k) {
-    RUNEMILL_FUZZ_CHECK(read[k] == expected[k], "line %zu: index %d with %zu bytes, expected %d with %zu",
-                        k, read[k].first, read[k].second.size(), expected[k].first,
-                        expected[k].second.size());
+    RUNEMILL_FUZZ_CHECK(read[k] == expected[k],
+                        "line %zu: index %d with %zu bytes, expected %d with %zu", k, read[k].first,
+                        read[k].second.size(), expected[k].first, expected[k].second.size());
   }
 }
 
@@ -108,8 +108,8 @@ void CheckWriterThenReader(const std::uint8_t* data, std::size_t size) {
     const std::string& entry = table.GetEntry(static_cast<std::uint8_t>(b));
     expected_size += 6 + (entry == "\n" || entry == "\r" ? 4 : entry.size());
   }
-  RUNEMILL_FUZZ_CHECK(file.size() == expected_size, "file of %zu bytes, expected %zu",
-                      file.size(), expected_size);
+  RUNEMILL_FUZZ_CHECK(file.size() == expected_size, "file of %zu bytes, expected %zu", file.size(),
+                      expected_size);
 
   std::vector<int> order;
   SubstitutionTable read;
@@ -133,7 +133,8 @@ void CheckWriterThenReader(const std::uint8_t* data, std::size_t size) {
 }  // namespace runemill::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  runemill::fuzz::CheckReaderOnAnyBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+  runemill::fuzz::CheckReaderOnAnyBytes(
+      std::string_view(reinterpret_cast<const char*>(data), size));
   runemill::fuzz::CheckWriterThenReader(data, size);
   return 0;
 }

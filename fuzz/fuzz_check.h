@@ -11,15 +11,14 @@
 
 namespace runemill::fuzz {
 
-#define RUNEMILL_FUZZ_CHECK(condition, ...)                                      \
-  do {                                                                           \
-    if (!(condition)) {                                                          \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n  ", __FILE__, __LINE__,    \
-                   #condition);                                                  \
-      std::fprintf(stderr, __VA_ARGS__);                                         \
-      std::fputc('\n', stderr);                                                  \
-      std::abort();                                                              \
-    }                                                                            \
+#define RUNEMILL_FUZZ_CHECK(condition, ...)                                                \
+  do {                                                                                     \
+    if (!(condition)) {                                                                    \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n  ", __FILE__, __LINE__, #condition); \
+      std::fprintf(stderr, __VA_ARGS__);                                                   \
+      std::fputc('\n', stderr);                                                            \
+      std::abort();                                                                        \
+    }                                                                                      \
   } while (false)
 
 // Blanks, one sign, a base mark, then the longest run of that base's digits,

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       line_length = provider.ConsumeIntegralInRange<std::size_t>(1, 70);
       break;
     case 1:
-      line_length = provider.ConsumeIntegralInRange<std::size_t>(
-          1, std::numeric_limits<std::int32_t>::max());
+      line_length =
+          provider.ConsumeIntegralInRange<std::size_t>(1, std::numeric_limits<std::int32_t>::max());
       break;
     case 2:  // near the limits, where a position plus N would overflow
       line_length = std::numeric_limits<std::int32_t>::max() -

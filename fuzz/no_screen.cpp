@@ -25,9 +25,7 @@ std::string AskSavePath(std::string_view, std::string_view, std::string_view, in
 std::string AskOpenPath(std::string_view, std::string_view, std::string_view, int) {
   Unreachable("AskOpenPath");
 }
-ByteString AskText(std::string_view, std::string_view, std::string_view) {
-  Unreachable("AskText");
-}
+ByteString AskText(std::string_view, std::string_view, std::string_view) { Unreachable("AskText"); }
 void ShowMessage(std::string_view, std::string_view) { Unreachable("ShowMessage"); }
 
 }  // namespace runemill

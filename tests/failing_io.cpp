@@ -97,8 +97,7 @@ ssize_t read(int fd, void* buffer, size_t count) {
     if (s.fault.before_first_read) s.fault.before_first_read(fd);
   }
   if (runemill::failing_io::Interrupt()) return -1;
-  const ssize_t allowed =
-      runemill::failing_io::Allowed(count, s.fault.read_budget, s.bytes_read);
+  const ssize_t allowed = runemill::failing_io::Allowed(count, s.fault.read_budget, s.bytes_read);
   if (allowed < 0) {
     errno = s.fault.read_error;
     return -1;

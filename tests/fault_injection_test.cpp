@@ -171,8 +171,8 @@ TEST_F(FaultInjectionTest, ASaveBeyondTheFileSizeLimitKeepsThePreviousFile) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
         screen().save_answers.push_back(target);
         RunCommand(Command::kSaveCharset);
-        const bool said_so = screen().messages.size() == 1 &&
-                             screen().messages[0].text == kCreateError + target;
+        const bool said_so =
+            screen().messages.size() == 1 && screen().messages[0].text == kCreateError + target;
         std::_Exit(said_so ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");

@@ -213,7 +213,7 @@ class DialogResponder {
 // What a command with a dialog is expected to do, checked after its turn.
 struct CommandExpectation {
   Command command = Command::kExit;
-  std::string path;          // save and load: the path as it should be used
+  std::string path;  // save and load: the path as it should be used
   bool expect_error = false;
   std::int32_t split_length = 0;  // split: the length, or below 1 for a refusal
   std::string answer;             // split: the answer as typed
@@ -310,9 +310,9 @@ void Soak::PrepareFiles() {
     if (::truncate(path(name).c_str(), static_cast<off_t>(size)) != 0) Fail("no sparse file");
   }
   QDir(dir_.path()).mkdir("folder");
-  drop_files_ = {path("empty"),     path("binary"),     path("lines.txt"), path("twenty_k"),
-                 path("above_limit"), path("three_gib"), path("folder"),    path("vanished"),
-                 "/dev/zero"};
+  drop_files_ = {path("empty"),    path("binary"),      path("lines.txt"),
+                 path("twenty_k"), path("above_limit"), path("three_gib"),
+                 path("folder"),   path("vanished"),    "/dev/zero"};
   WriteFileBytes(path("garbage.charset"), binary);
   WriteFileBytes(path("lines.charset"), "065=<A>\r\n-01=x\r\n300=y\r\n010= [10] \r\n$FF=ff\r\n");
   saved_files_ = {path("garbage.charset"), path("lines.charset")};
@@ -417,9 +417,8 @@ void Soak::PressKey() {
   if (key.key == Qt::Key_V || key.key == Qt::Key_Insert) {
     QGuiApplication::clipboard()->setText(RandomText(12));
   }
-  action_ = std::string("press ") + key.name + " in field " +
-            std::to_string(FocusedControlId()) + " (clipboard \"" +
-            QGuiApplication::clipboard()->text().toStdString() + "\")";
+  action_ = std::string("press ") + key.name + " in field " + std::to_string(FocusedControlId()) +
+            " (clipboard \"" + QGuiApplication::clipboard()->text().toStdString() + "\")";
   QTest::keyClick(target, key.key, key.modifiers);
 }
 
@@ -474,11 +473,14 @@ void Soak::Preset() {
 }
 
 void Soak::Split() {
-  static const char* const kAnswers[] = {"0032", "1",  "5",    "$10",        "%101",  "  8",
-                                         "12abc", "",  "0",    "-3",         "abc",   "$",
-                                         "2147483647", "4294967297", "-2147483648", "99999999999999999999"};
-  DialogAnswer answer{DialogAnswer::Kind::kInput, DialogAnswer::Act::kConfirm,
-                      QString::fromUtf8(kAnswers[Between(0, static_cast<int>(std::size(kAnswers)) - 1)])};
+  static const char* const kAnswers[] = {
+      "0032",       "1",          "5",           "$10",
+      "%101",       "  8",        "12abc",       "",
+      "0",          "-3",         "abc",         "$",
+      "2147483647", "4294967297", "-2147483648", "99999999999999999999"};
+  DialogAnswer answer{
+      DialogAnswer::Kind::kInput, DialogAnswer::Act::kConfirm,
+      QString::fromUtf8(kAnswers[Between(0, static_cast<int>(std::size(kAnswers)) - 1)])};
   switch (Between(0, 5)) {
     case 0:
       answer.act = DialogAnswer::Act::kCancelByReject;
@@ -656,7 +658,8 @@ void Soak::CheckCommand(const ByteString& source_before, const ByteString& resul
     case Command::kSplitIntoLines:
       if (expectation.split_length < 1) {
         expect_one_message("Ошибка ввода", "Введено:\n" + expectation.answer);
-        if (source != source_before || result != result_before) Fail("a refused split changed a pane");
+        if (source != source_before || result != result_before)
+          Fail("a refused split changed a pane");
       } else {
         if (!messages.empty()) Fail("a split with a good answer showed a message");
         const std::string expected =
@@ -713,7 +716,8 @@ void Soak::CheckDrop(const std::string& drop_list, const ByteString& source_befo
   const std::string path = drop_list.substr(0, drop_list.find('\n'));
   std::error_code error;
   const bool regular = std::filesystem::is_regular_file(path, error);
-  const auto size = regular ? static_cast<std::int64_t>(std::filesystem::file_size(path, error)) : 0;
+  const auto size =
+      regular ? static_cast<std::int64_t>(std::filesystem::file_size(path, error)) : 0;
   const ByteString source = GetFieldText(kSourcePane);
   const ByteString result = GetFieldText(kResultPane);
   std::optional<std::string> text;
