@@ -85,14 +85,6 @@ option, a missing or invalid argument.)";
 
 void Complain(const std::string& line) { std::cerr << kProgram << ": " << line << "\n"; }
 
-SubstitutionTable IdentityTable() {
-  SubstitutionTable table;
-  for (int b = 1; b < 256; ++b)
-    table.SetEntry(static_cast<std::uint8_t>(b), std::string(1, static_cast<char>(b)));
-  table.SetEntry(0, "{0}");
-  return table;
-}
-
 std::optional<SubstitutionTable> LoadTable(const std::string& path, std::string& error) {
   const std::optional<std::string> bytes = ReadSmallFile(path, kMaxTableFileSize, error);
   if (!bytes) return std::nullopt;

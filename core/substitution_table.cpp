@@ -7,10 +7,6 @@ SubstitutionTable& ProgramTable() {
   return table;
 }
 
-ByteString OneCharacterString(std::uint8_t c) {
-  return c == 0 ? ByteString() : ByteString(1, static_cast<char>(c));
-}
-
 void ResetTable(ResetMode mode) {
   SubstitutionTable& table = ProgramTable();
   const int last = mode == ResetMode::kIdentity ? 255 : 32;

@@ -23,8 +23,23 @@ class SubstitutionTable {
 // The table that the window shows; lives from start-up to exit.
 SubstitutionTable& ProgramTable();
 
-// The string made of the byte c alone; empty for c = 0.
-ByteString OneCharacterString(std::uint8_t c);
+// The string made of the byte c alone; empty for c = 0. Inline, like
+// IdentityTable, so that programs without a window use them without linking
+// the commands that reach the cells.
+inline ByteString OneCharacterString(std::uint8_t c) {
+  return c == 0 ? ByteString() : ByteString(1, static_cast<char>(c));
+}
+
+// The identity preset as a table of its own: every byte maps to itself, and
+// entry 0 holds the "{0}" marker as after a reset.
+inline SubstitutionTable IdentityTable() {
+  SubstitutionTable table;
+  for (int b = 1; b < kCellCount; ++b) {
+    table.SetEntry(static_cast<std::uint8_t>(b), OneCharacterString(static_cast<std::uint8_t>(b)));
+  }
+  table.SetEntry(0, "{0}");
+  return table;
+}
 
 enum class ResetMode {
   kIdentity = 0,                  // every byte maps to itself

@@ -18,14 +18,6 @@
 namespace runemill {
 namespace {
 
-SubstitutionTable Identity() {
-  SubstitutionTable table;
-  for (int b = 1; b < 256; ++b)
-    table.SetEntry(static_cast<std::uint8_t>(b), std::string(1, static_cast<char>(b)));
-  table.SetEntry(0, "{0}");
-  return table;
-}
-
 std::string RandomBytes(std::size_t size, std::uint32_t seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');
@@ -35,7 +27,7 @@ std::string RandomBytes(std::size_t size, std::uint32_t seed) {
 
 // Entries of every length: deleted bytes, expanded bytes, line breaks.
 SubstitutionTable MixedTable() {
-  SubstitutionTable table = Identity();
+  SubstitutionTable table = IdentityTable();
   table.SetEntry('a', "");
   table.SetEntry('b', "bbbbbbbbbbbb");
   table.SetEntry('\r', "<CR>");
@@ -73,7 +65,7 @@ TEST(ChunkedConversion, EmptyStreamGivesNothing) {
 }
 
 TEST(TableFromCharsetText, LinesOverStartLaterLinesWin) {
-  SubstitutionTable start = Identity();
+  SubstitutionTable start = IdentityTable();
   start.SetEntry('B', "kept");
   const SubstitutionTable table =
       TableFromCharsetText("065=first\r\n065=second\n300=x\r-01=y\n010= [10] \n", start);
@@ -85,7 +77,7 @@ TEST(TableFromCharsetText, LinesOverStartLaterLinesWin) {
 }
 
 TEST(InvertTable, PermutationComesBack) {
-  SubstitutionTable table = Identity();
+  SubstitutionTable table = IdentityTable();
   // The Russian letters rotated by one: every byte still given exactly once.
   for (int b = 0xC0; b <= 0xFF; ++b) {
     table.SetEntry(static_cast<std::uint8_t>(b),
@@ -102,7 +94,7 @@ TEST(InvertTable, PermutationComesBack) {
 }
 
 TEST(InvertTable, SharedBytesGoToTheLowestAndUnusedBytesToQuestionMark) {
-  SubstitutionTable table = Identity();
+  SubstitutionTable table = IdentityTable();
   table.SetEntry('B', "A");
   table.SetEntry(200, "A");
   table.SetEntry('?', "C");
@@ -119,7 +111,7 @@ TEST(InvertTable, SharedBytesGoToTheLowestAndUnusedBytesToQuestionMark) {
 }
 
 TEST(InvertTable, EntriesThatAreNotOneByteAreListed) {
-  SubstitutionTable table = Identity();
+  SubstitutionTable table = IdentityTable();
   table.SetEntry('a', "");
   table.SetEntry('b', "bb");
   table.SetEntry(0, "");  // entry 0 is never used and does not count
@@ -127,12 +119,12 @@ TEST(InvertTable, EntriesThatAreNotOneByteAreListed) {
 }
 
 std::vector<GuessCandidate> ShippedCandidates() {
-  std::vector<GuessCandidate> candidates = {{"cp1251", Identity()}};
+  std::vector<GuessCandidate> candidates = {{"cp1251", IdentityTable()}};
   for (const SampleEncoding& encoding : SampleEncodings()) {
     if (encoding.name == "cp1251") continue;
     const std::string text = file_test::ReadBytes(std::string(RUNEMILL_CHARSETS_DIR) + "/" +
                                                   encoding.name + "-to-cp1251.charset");
-    candidates.push_back({encoding.name, TableFromCharsetText(text, Identity())});
+    candidates.push_back({encoding.name, TableFromCharsetText(text, IdentityTable())});
   }
   return candidates;
 }

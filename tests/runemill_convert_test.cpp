@@ -124,14 +124,6 @@ Outcome RunConvert(const std::vector<std::string>& args, const std::string& inpu
   return run;
 }
 
-SubstitutionTable Identity() {
-  SubstitutionTable table;
-  for (int b = 1; b < 256; ++b)
-    table.SetEntry(static_cast<std::uint8_t>(b), std::string(1, static_cast<char>(b)));
-  table.SetEntry(0, "{0}");
-  return table;
-}
-
 class RunemillConvert : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,7 +135,7 @@ class RunemillConvert : public ::testing::Test {
     // Lines as the window reads them: an escape, a deletion, a hexadecimal
     // index, an index out of range, and no line for most bytes.
     WriteBytes(Path("t.charset"), "065=XY\r\n066=\r\n010=[10]\n013= [13] \n$FF=z\n300=q\n");
-    table_ = Identity();
+    table_ = IdentityTable();
     table_.SetEntry('A', "XY");
     table_.SetEntry('B', "");
     table_.SetEntry(255, "z");
@@ -334,7 +326,7 @@ TEST_F(RunemillConvert, StreamsInBoundedMemory) {
 }
 
 TEST_F(RunemillConvert, InvertPrintsTheInverseAndListsSharedBytes) {
-  SubstitutionTable swap = Identity();
+  SubstitutionTable swap = IdentityTable();
   swap.SetEntry('a', "b");
   swap.SetEntry('b', "a");
   WriteBytes(Path("swap.charset"), WriteCharsetText(swap));
@@ -343,14 +335,14 @@ TEST_F(RunemillConvert, InvertPrintsTheInverseAndListsSharedBytes) {
   EXPECT_EQ(run.out, WriteCharsetText(swap));
   EXPECT_EQ(run.err, "");
 
-  SubstitutionTable shared = Identity();
+  SubstitutionTable shared = IdentityTable();
   shared.SetEntry('b', "a");
   shared.SetEntry(200, "a");
   WriteBytes(Path("shared.charset"), WriteCharsetText(shared));
   run = RunConvert({"--invert", Path("shared.charset"), "-o", Path("inverse.charset")});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.err, "byte 97 is given by entries 97, 98, 200\n");
-  SubstitutionTable inverse = Identity();
+  SubstitutionTable inverse = IdentityTable();
   inverse.SetEntry('b', "?");
   inverse.SetEntry(200, "?");
   EXPECT_EQ(ReadBytes(Path("inverse.charset")), WriteCharsetText(inverse));
@@ -364,7 +356,7 @@ TEST_F(RunemillConvert, InvertPrintsTheInverseAndListsSharedBytes) {
 TEST_F(RunemillConvert, GuessNamesTheEncodingOrSaysTheTextIsTooShort) {
   const std::string tables = RUNEMILL_CHARSETS_DIR;
   SubstitutionTable to_koi8 =
-      TableFromCharsetText(ReadBytes(tables + "/cp1251-to-koi8-r.charset"), Identity());
+      TableFromCharsetText(ReadBytes(tables + "/cp1251-to-koi8-r.charset"), IdentityTable());
   const std::string russian = Windows1251FromUtf8(
       "Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных "
       "губерний даст мощный толчок подъёму сельского хозяйства.\n");
