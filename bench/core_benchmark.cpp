@@ -63,8 +63,8 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ConvertOneByteEntries(benchmark::State& state) {
-  const SubstitutionTable table = OneByteTable();
+void BM_Convert(benchmark::State& state, SubstitutionTable (*make_table)()) {
+  const SubstitutionTable table = make_table();
   // The first run faults the output's pages in; the key strokes after it reuse them.
   ByteString out;
   ConvertTextInto(Text64MiB(), table, out);
@@ -74,20 +74,12 @@ void BM_ConvertOneByteEntries(benchmark::State& state) {
   }
   SetBytes(state, Text64MiB().size());
 }
-BENCHMARK(BM_ConvertOneByteEntries)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_ConvertShortEntries(benchmark::State& state) {
-  const SubstitutionTable table = ShortEntriesTable();
-  // The first run faults the output's pages in; the key strokes after it reuse them.
-  ByteString out;
-  ConvertTextInto(Text64MiB(), table, out);
-  for (auto _ : state) {
-    ConvertTextInto(Text64MiB(), table, out);
-    benchmark::DoNotOptimize(out.data());
-  }
-  SetBytes(state, Text64MiB().size());
-}
-BENCHMARK(BM_ConvertShortEntries)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Convert, OneByteEntries, OneByteTable)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Convert, ShortEntries, ShortEntriesTable)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ImportMapping(benchmark::State& state) {
   CellTexts cells;
